@@ -74,6 +74,17 @@ vexlorin_ensure_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     "$WINE" wineboot -i >/dev/null 2>&1 || true
-    "$WINESERVER" -w
   fi
+}
+
+# Keeps one wine server alive for the prefix, so each program starts fast. It must
+# not inherit our output: a pipe held open by it would never reach end of file.
+vexlorin_keep_wineserver() {
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1
+}
+
+# Windows of a prefix for tests are not handed to a window manager: with none
+# running (Xvfb), Wine would wait two seconds for each window to be unmapped.
+vexlorin_unmanaged_windows() {
+  "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 }
