@@ -36,7 +36,7 @@ LRESULT CALLBACK TemplateWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         delete window;
         if (--gLiveWindows == 0)
-            PostQuitMessage(0);
+            PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);  // wakes the message loop to see it
         break;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
