@@ -74,6 +74,8 @@ vexlorin_ensure_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     "$WINE" wineboot -i >/dev/null 2>&1 || true
+    # Let the new prefix settle (services started, registry written) before it is used.
+    timeout 120 "$WINESERVER" -w 2>/dev/null || true
   fi
 }
 
@@ -86,5 +88,6 @@ vexlorin_keep_wineserver() {
 # Windows of a prefix for tests are not handed to a window manager: with none
 # running (Xvfb), Wine would wait two seconds for each window to be unmapped.
 vexlorin_unmanaged_windows() {
-  "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 ||
+    echo "note: could not keep test windows away from a window manager" >&2
 }

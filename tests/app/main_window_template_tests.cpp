@@ -55,8 +55,9 @@ TEST(MainWindowTemplate, ControlsInCreationOrder)
         EXPECT_EQ(c.height, e.height);
         EXPECT_EQ(c.onClick != nullptr, e.clickHandled);
         EXPECT_EQ(c.style & (WS_VISIBLE | WS_TABSTOP | WS_DISABLED), DWORD(WS_VISIBLE | WS_TABSTOP));
-        if (std::strcmp(e.className, "BUTTON") == 0)
+        if (std::strcmp(e.className, "BUTTON") == 0) {
             EXPECT_EQ(c.style & BS_TYPEMASK, DWORD(BS_PUSHBUTTON)) << "no default button";
+        }
     }
 }
 

@@ -145,8 +145,9 @@ TEST_F(SpeechObjectTest, WaitIsAskedOnlyWhenGivenAndNotZero)
         Speak(tts, SpeakPlainText, "x", c.waitMs);
         auto waits = Calls("WaitUntilDone");
         ASSERT_EQ(waits.size(), c.expected ? 1u : 0u);
-        if (c.expected)
+        if (c.expected) {
             EXPECT_EQ(waits[0].args[0], *c.expected);
+        }
     }
     // The wait happens even when the request failed, and its own failure changes nothing.
     test_voice::ClearCalls();
@@ -214,8 +215,9 @@ TEST_F(SpeechObjectTest, VolumeOutsideZeroToHundredIsRefusedBeforeTheEngine)
         EXPECT_EQ(SetVolume(tts, c.level), c.passed) << c.level;
         auto calls = Calls("SetVolume");
         ASSERT_EQ(calls.size(), c.passed ? 1u : 0u) << c.level;
-        if (c.passed)
+        if (c.passed) {
             EXPECT_EQ(calls[0].args[0], static_cast<unsigned long long>(c.level));
+        }
     }
     test_voice::FailMethod("SetVolume", E_FAIL);
     EXPECT_FALSE(SetVolume(tts, 50));
