@@ -11,16 +11,15 @@ vexlorin_wine_voice_dll() {
   echo "$(vexlorin_wine_voice_dir)/vexlorin_espeak.dll.so"
 }
 
-# Prints why the voice cannot be built here; prints nothing when it can.
+# Prints why the voice cannot be built here; prints nothing when it can.  The
+# DLL has the programs' bitness; the renderer is a Linux program of the machine's.
 vexlorin_wine_voice_missing() {
-  local bits=-m64
-  [ "$VEXLORIN_ARCH" = i686 ] && bits=-m32
   if ! command -v winegcc >/dev/null 2>&1; then
     echo "winegcc is not installed (wine64-tools, or wine32-tools for i686)"
   elif ! command -v make >/dev/null 2>&1; then
     echo "make is not installed"
-  elif ! printf '#include <espeak-ng/speak_lib.h>\n' | gcc $bits -E -x c - >/dev/null 2>&1; then
-    echo "the espeak-ng headers for $VEXLORIN_ARCH are not installed (libespeak-ng-dev)"
+  elif ! printf '#include <espeak-ng/speak_lib.h>\n' | gcc -E -x c - >/dev/null 2>&1; then
+    echo "the espeak-ng headers are not installed (libespeak-ng-dev)"
   fi
 }
 
@@ -47,26 +46,49 @@ vexlorin_dos_path() {
   fi
 }
 
+# With no sound device on the machine, sends Wine's sound to a WAV file instead:
+# exports ALSA_CONFIG_PATH (ALSA's file plugin over its null device) and
+# VEXLORIN_WINE_AUDIO_DRIVER=alsa for the registration, and says where the file is.
+# Each utterance (from the voice's opening of the device to its closing)
+# replaces the file.
+vexlorin_wav_audio_if_headless() {
+  local runtime_dir=${XDG_RUNTIME_DIR:-/run/user/$(id -u)}
+  if [ -n "${PULSE_SERVER:-}" ] || [ -S "$runtime_dir/pulse/native" ] \
+    || compgen -G '/dev/snd/pcmC*p' >/dev/null; then
+    return 0
+  fi
+  local dir wav
+  dir=$(vexlorin_wine_voice_dir)
+  wav="$dir/speech.wav"
+  mkdir -p "$dir"
+  printf '%s\n' 'pcm.!default {' '  type file' '  slave.pcm { type null }' \
+    "  file \"$wav\"" '  format "wav"' '}' >"$dir/asound-wav.conf"
+  export ALSA_CONFIG_PATH="$dir/asound-wav.conf"
+  export VEXLORIN_WINE_AUDIO_DRIVER=alsa
+  echo "No sound device: speech is written to $wav"
+}
+
 # Registers the voice DLL and its voice tokens in $WINEPREFIX, in the registry
 # view of $VEXLORIN_ARCH, with one registry import.  Cheap enough to run before
-# every start: `wineboot -u` restores Wine's own registration.  Extra .reg files
-# (UTF-8, without the header line) given as arguments go into the same import.
+# every start: `wineboot -u` restores Wine's own registration.  When
+# VEXLORIN_WINE_AUDIO_DRIVER is set, the prefix's audio driver is set with it.
 vexlorin_register_wine_voice() {
-  local dll reg dos_dll template content extra
+  local dll reg dos_dll content
   dll=$(vexlorin_wine_voice_dll)
   if [ ! -f "$dll" ]; then
     echo "wine voice: $dll is not built" >&2
     return 1
   fi
-  template="$VEXLORIN_ROOT/wine/voice-tokens.reg"
   dos_dll=$(vexlorin_dos_path "$dll")
-  content=$(<"$template")
+  content=$(<"$VEXLORIN_ROOT/wine/voice-tokens.reg")
   content=${content//@VOICE_DLL@/"${dos_dll//\\/\\\\}"}
-  for extra in "$@"; do
-    content+=$'\n\n'$(<"$extra")
-  done
+  if [ -n "${VEXLORIN_WINE_AUDIO_DRIVER:-}" ]; then
+    content+=$'\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\n"Audio"="'"$VEXLORIN_WINE_AUDIO_DRIVER"'"'
+  fi
   reg="$(vexlorin_wine_voice_dir)/register.reg"
   # regedit reads UTF-16 with a byte order mark, whatever the code page.
   { printf '\xff\xfe'; printf '%s\n' "$content" | iconv -f UTF-8 -t UTF-16LE; } >"$reg" || return 1
-  "$WINE" regedit /S "$(vexlorin_dos_path "$reg")"
+  # Wine's helper processes outlive regedit and would hold on to our output.
+  "$WINE" regedit /S "$(vexlorin_dos_path "$reg")" </dev/null >/dev/null 2>&1 \
+    || { echo "wine voice: registering in $WINEPREFIX failed" >&2; return 1; }
 }
