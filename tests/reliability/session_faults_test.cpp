@@ -16,7 +16,7 @@
 #include "speech/text_to_speech.h"
 #include "speech/user_ui_language.h"
 #include "speech/voice_description.h"
-#include "task_memory_faults.h"
+#include "task_memory_watch.h"
 #include "test_voice.h"
 #include "ui_runtime/runtime_init.h"
 #include "ui_runtime/window_loader.h"

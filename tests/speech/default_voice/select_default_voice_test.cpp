@@ -14,7 +14,7 @@
 #include "speech/text_to_speech.h"
 #include "speech/user_ui_language.h"
 #include "speech/voice_description.h"
-#include "task_memory_spy.h"
+#include "task_memory_watch.h"
 #include "test_voice.h"
 
 namespace {
@@ -70,7 +70,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(registration.ok());
-        ASSERT_TRUE(TaskMemorySpyActive()) << "COM refused the malloc spy";
+        ASSERT_TRUE(TaskMemoryWatchActive()) << "COM refused the malloc spy";
         test_voice::Reset();
         ASSERT_EQ(CoCreateInstance(CLSID_SpVoice, nullptr, kVoiceClassContext, IID_ISpVoice,
                                    reinterpret_cast<void**>(&holder.voice)),
@@ -262,7 +262,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(registration.ok());
-        ASSERT_TRUE(TaskMemorySpyActive());
+        ASSERT_TRUE(TaskMemoryWatchActive());
         test_voice::Reset();
     }
     void TearDown() override
