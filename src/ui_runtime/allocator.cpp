@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "run_time_error.h"
@@ -23,6 +22,21 @@ std::size_t FailingAllocationSize()
     return size;
 }
 
+// Decimal digits of value at out; answers the end. The report is formatted by hand:
+// printf-style formatting would pull tens of kilobytes of the C runtime into the exe.
+char* AppendDecimal(char* out, unsigned long long value)
+{
+    char digits[20];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (count > 0)
+        *out++ = digits[--count];
+    return out;
+}
+
 } // namespace
 
 void* RtAlloc(std::size_t bytes)
@@ -31,9 +45,11 @@ void* RtAlloc(std::size_t bytes)
     if (bytes != FailingAllocationSize() || bytes == 0)
         block = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes ? bytes : 1);
     if (!block) {
-        char message[96];
-        std::snprintf(message, sizeof message, "内存不足：无法分配 %llu 字节。",
-                      static_cast<unsigned long long>(bytes));
+        static const char kBefore[] = "内存不足：无法分配 ";
+        static const char kAfter[] = " 字节。";
+        char message[sizeof kBefore + 20 + sizeof kAfter];
+        lstrcpyA(message, kBefore);
+        lstrcpyA(AppendDecimal(message + sizeof kBefore - 1, bytes), kAfter);
         RtFail(message);
     }
     return block;

@@ -72,7 +72,8 @@ void Record(Call& call) noexcept {
   std::lock_guard<std::mutex> lock(s.mutex);
   call.seq = ++s.seq;
   try {
-    WriteLogLocked(s, call.ToString());
+    // Formatting copies the whole text: only worth it when a log is kept.
+    if (s.log != INVALID_HANDLE_VALUE) WriteLogLocked(s, call.ToString());
     s.calls.push_back(call);
   } catch (...) {
     // out of memory: the record misses this call, the call itself goes on
