@@ -22,27 +22,6 @@ constexpr unsigned long long kStreamEventInterest = 0x0000000240000006ULL;
 
 using SpeechButtonsTest = VoiceProgramTest;
 
-// The requests that carried a text, in order.
-std::vector<VoiceCall> TextRequests(const VoiceLog& log)
-{
-    std::vector<VoiceCall> requests;
-    for (const VoiceCall& call : CallsTo(log, "Speak")) {
-        if (!call.IsNullString("text"))
-            requests.push_back(call);
-    }
-    return requests;
-}
-
-std::vector<VoiceCall> Purges(const VoiceLog& log)
-{
-    std::vector<VoiceCall> purges;
-    for (const VoiceCall& call : CallsTo(log, "Speak")) {
-        if (call.IsNullString("text"))
-            purges.push_back(call);
-    }
-    return purges;
-}
-
 // The engine's record of a stream event ("@StartStream", "@EndStream", "@Purged").
 const VoiceCall* StreamEvent(const VoiceLog& log, const char* which, unsigned long long stream)
 {

@@ -147,6 +147,30 @@ std::vector<VoiceCall> CallsTo(const VoiceLog& log, std::string_view method)
     return found;
 }
 
+namespace {
+
+std::vector<VoiceCall> SpeakCalls(const VoiceLog& log, bool withText)
+{
+    std::vector<VoiceCall> found;
+    for (const VoiceCall& call : CallsTo(log, "Speak")) {
+        if (call.IsNullString("text") != withText)
+            found.push_back(call);
+    }
+    return found;
+}
+
+} // namespace
+
+std::vector<VoiceCall> TextRequests(const VoiceLog& log)
+{
+    return SpeakCalls(log, true);
+}
+
+std::vector<VoiceCall> Purges(const VoiceLog& log)
+{
+    return SpeakCalls(log, false);
+}
+
 std::vector<VoiceCall> CallsOn(const VoiceLog& log, std::string_view object)
 {
     std::vector<VoiceCall> found;

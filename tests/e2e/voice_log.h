@@ -35,6 +35,10 @@ struct VoiceLog {
 VoiceLog ReadVoiceLog(const std::string& path);
 
 std::vector<VoiceCall> CallsTo(const VoiceLog& log, std::string_view method);
+
+// Speak calls that carried a text, and those that carried none (purges), in order.
+std::vector<VoiceCall> TextRequests(const VoiceLog& log);
+std::vector<VoiceCall> Purges(const VoiceLog& log);
 std::vector<VoiceCall> CallsOn(const VoiceLog& log, std::string_view object);
 
 // The live_objects figure of the "dll unload" line, when the DLL has written it.

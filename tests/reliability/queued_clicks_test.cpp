@@ -19,26 +19,6 @@ namespace {
 
 using QueuedClicksTest = VoiceProgramTest;
 
-std::vector<VoiceCall> TextRequests(const VoiceLog& log)
-{
-    std::vector<VoiceCall> requests;
-    for (const VoiceCall& call : CallsTo(log, "Speak")) {
-        if (!call.IsNullString("text"))
-            requests.push_back(call);
-    }
-    return requests;
-}
-
-std::vector<VoiceCall> Purges(const VoiceLog& log)
-{
-    std::vector<VoiceCall> purges;
-    for (const VoiceCall& call : CallsTo(log, "Speak")) {
-        if (call.IsNullString("text"))
-            purges.push_back(call);
-    }
-    return purges;
-}
-
 // The streams discarded before they began, in the order the engine dropped them.
 std::vector<unsigned long long> DiscardedStreams(const VoiceLog& log)
 {

@@ -43,16 +43,6 @@ void Print(const std::string& line)
 
 using SoakTest = VoiceProgramTest;
 
-std::vector<VoiceCall> TextRequests(const VoiceLog& log)
-{
-    std::vector<VoiceCall> requests;
-    for (const VoiceCall& call : CallsTo(log, "Speak")) {
-        if (!call.IsNullString("text"))
-            requests.push_back(call);
-    }
-    return requests;
-}
-
 // Every request either never began (discarded while waiting) or began and then ended.
 void ExpectEachStreamWhole(const VoiceLog& log, size_t requests)
 {
